@@ -20,7 +20,8 @@ std::string JobFilePath(const std::string& systemFolder) {
 Job ReadJob() {
   const std::string path = JobFilePath(platform::SystemFolder());
   Job job;
-  job.window = static_cast<platform::WindowHandle>(platform::ReadProfileInt(kSection, "W", 0, path));
+  job.window =
+      static_cast<platform::WindowHandle>(platform::ReadProfileInt(kSection, "W", 0, path));
   // One byte more than the bound tells a C that fits from one that would have been cut.
   job.command = platform::ReadProfileString(kSection, "C", "", kMaxScrambledCommand + 2, path);
   if (job.command.size() > kMaxScrambledCommand) {
@@ -37,13 +38,23 @@ bool WriteJobFile(bool probe, platform::WindowHandle window, const std::string& 
   if (scrambled.size() > kMaxScrambledCommand) return false;
   const std::string path = JobFilePath(platform::SystemFolder());
   platform::DeleteFile(path);
-  return platform::WriteProfileString(kSection, "M", probe ? "1" : "0", path) &&
-         platform::WriteProfileString(kSection, "W", std::to_string(window), path) &&
-         platform::WriteProfileString(kSection, "C", scrambled, path);
+  if (platform::WriteProfileString(kSection, "M", probe ? "1" : "0", path) &&
+      platform::WriteProfileString(kSection, "W", std::to_string(window), path) &&
+      platform::WriteProfileString(kSection, "C", scrambled, path))
+    return true;
+  // A job that stopped after M or W would still be picked up by the next runner.
+  platform::DeleteFile(path);
+  return false;
 }
 
 bool WriteJob(const std::string& appFolder, bool probe, platform::WindowHandle window,
               const std::string& commandLine, platform::ChildProcess* runner, std::string* error) {
+  // Without a folder, "norcel" would be looked up in PATH and whatever is found there would
+  // be handed the job.
+  if (appFolder.empty()) {
+    if (error) *error = "the program's folder is not known";
+    return false;
+  }
   if (!WriteJobFile(probe, window, commandLine)) {
     if (error) *error = "the job could not be written";
     return false;

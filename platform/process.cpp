@@ -126,8 +126,7 @@ bool ChildProcess::HasEnded(int* status) const {
   if (pid_ <= 0) return false;
   siginfo_t info;
   std::memset(&info, 0, sizeof info);
-  if (waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOHANG | WNOWAIT) != 0)
-    return false;
+  if (waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOHANG | WNOWAIT) != 0) return false;
   if (info.si_pid == 0) return false;
   if (status) {
     if (info.si_code == CLD_EXITED)

@@ -40,9 +40,13 @@ struct Reply {
   int32_t result;
 };
 
-std::string WindowsDir() { return SystemFolder() + "windows"; }
+std::string WindowsDir() {
+  return SystemFolder() + "windows";
+}
 
-std::string SocketName(WindowHandle handle) { return std::to_string(handle) + ".sock"; }
+std::string SocketName(WindowHandle handle) {
+  return std::to_string(handle) + ".sock";
+}
 
 std::string HexOf(const std::string& text) {
   static const char digits[] = "0123456789abcdef";
@@ -55,7 +59,9 @@ std::string HexOf(const std::string& text) {
 }
 
 // The title file's name: the title in hex, then the handle, so find needs no file reads.
-std::string TitlePrefix(const std::string& title) { return "t" + HexOf(title) + "-"; }
+std::string TitlePrefix(const std::string& title) {
+  return "t" + HexOf(title) + "-";
+}
 
 // A socket address for dir/name. Paths too long for sun_path go through the folder's
 // /proc/self/fd link, which the kernel resolves like the folder itself.
@@ -85,8 +91,8 @@ WindowHandle RandomHandle() {
   uint32_t value = 0;
   while (value == 0) {
     if (getrandom(&value, sizeof value, 0) != static_cast<ssize_t>(sizeof value)) {
-      value = static_cast<uint32_t>(
-          std::chrono::steady_clock::now().time_since_epoch().count() ^ getpid());
+      value = static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count() ^
+                                    getpid());
     }
     value &= 0x7fffffffu;
   }
@@ -170,7 +176,8 @@ std::unique_ptr<MessageWindow> MessageWindow::Open(const std::string& title, std
       window->socketPath_ = dir + "/" + SocketName(handle);
       break;
     }
-    if (errno != EADDRINUSE || attempt > 100) return fail(std::string("bind: ") + std::strerror(errno));
+    if (errno != EADDRINUSE || attempt > 100)
+      return fail(std::string("bind: ") + std::strerror(errno));
   }
   if (listen(window->listener_.get(), SOMAXCONN) != 0) {
     unlink(window->socketPath_.c_str());
@@ -340,7 +347,8 @@ WindowHandle FindWindowByTitle(const std::string& title) {
   std::vector<std::string> candidates;
   if (DIR* d = opendir(dir.c_str())) {
     while (dirent* e = readdir(d)) {
-      if (std::strncmp(e->d_name, prefix.c_str(), prefix.size()) == 0) candidates.push_back(e->d_name);
+      if (std::strncmp(e->d_name, prefix.c_str(), prefix.size()) == 0)
+        candidates.push_back(e->d_name);
     }
     closedir(d);
   }

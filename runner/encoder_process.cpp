@@ -40,7 +40,9 @@ void EncoderProcess::OnOutputText(const std::string&) {}
 void EncoderProcess::OnProgressText(const std::string&) {}
 void EncoderProcess::OnExited() {}
 
-void EncoderProcess::Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void EncoderProcess::Pause(int ms) {
+  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
 
 bool EncoderProcess::HoldsAnything() const {
   return process.held() || stopEvent.held() || errorPipeDone.held() || childStdIn.held() ||
@@ -79,8 +81,8 @@ bool EncoderProcess::Start(const std::string& commandLine, bool showConsole) {
   platform::CreatePipe(&stdOutRead, &childStdOut);
   platform::CreatePipe(&stdErrRead, &childStdErr);
   running = 1;
-  process = LaunchChild(commandLine, childStdOut.get(), childStdIn.get(), childStdErr.get(),
-                        showConsole);
+  process =
+      LaunchChild(commandLine, childStdOut.get(), childStdIn.get(), childStdErr.get(), showConsole);
   // The child holds its own copies now. Ours go at once, so that the readers see the end of
   // their pipes when the child (and anything it started) has ended.
   childStdIn.Close();
@@ -210,7 +212,7 @@ void EncoderProcess::Stop() {
 JobReporter::~JobReporter() {
   // Here, while the notifications are still this class's: the threads must be gone before
   // the object stops being a JobReporter.
-  Stop();
+  if (HoldsAnything()) Stop();
 }
 
 void JobReporter::OnStarted(const std::string&) {

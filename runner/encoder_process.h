@@ -59,12 +59,14 @@ class EncoderProcess {
   // Creates the child with the three descriptors as its standard streams. The child gets
   // SIGKILL should the runner die, so that no encoder outlives it. Empty on failure.
   static platform::ChildProcess LaunchChild(const std::string& commandLine, int standardOutput,
-                                            int standardInput, int standardError,
-                                            bool showConsole);
+                                            int standardInput, int standardError, bool showConsole);
 
   static int ReadOutputPipe(EncoderProcess* self);
   static int ReadErrorPipe(EncoderProcess* self);
   static int WaitForEnd(EncoderProcess* self);
+
+  // True while a child, a thread or a descriptor is still held.
+  bool HoldsAnything() const;
 
   // 1 while a run is in progress and its threads are to keep working.
   std::atomic<int> running{0};
@@ -74,7 +76,6 @@ class EncoderProcess {
   // once Stop or the end report has cleared `running`.
   template <typename F>
   void Report(F notify);
-  bool HoldsAnything() const;
   static void Pause(int ms);
 
   std::string capture_;  // guarded by captureMutex_

@@ -1,4 +1,6 @@
 // norcel: runs one encoder job from the job file and reports to the window it names.
 #include "runner/runner_window.h"
 
-int main() { return runner::RunnerApp().Run(); }
+int main() {
+  return runner::RunnerApp().Run();
+}

@@ -93,14 +93,14 @@ TEST(ProcessLaunch, ChildGetsOnlyItsThreeStreamsACleanSignalStateAndItsOwnSessio
   sigemptyset(&block);
   sigaddset(&block, SIGUSR1);
   pthread_sigmask(SIG_BLOCK, &block, &old);
-  struct sigaction ignore {}, oldPipe{};
+  struct sigaction ignore {
+  }, oldPipe{};
   ignore.sa_handler = SIG_IGN;
   sigaction(SIGPIPE, &ignore, &oldPipe);
 
   ChildProcess child;
-  ASSERT_TRUE(Launch(kFake + " fds:" + dir.File("fds") + " status:" + dir.File("status") +
-                         " sleep:200",
-                     &child));
+  ASSERT_TRUE(Launch(
+      kFake + " fds:" + dir.File("fds") + " status:" + dir.File("status") + " sleep:200", &child));
   const pid_t pid = child.pid();
   EXPECT_EQ(getsid(pid), pid);
   EXPECT_EQ(getpgid(pid), pid);
@@ -121,12 +121,12 @@ TEST(ProcessLaunch, QuotedProgramAndArgumentsWithBlanksArrive) {
   std::filesystem::create_directory(folder);
   std::filesystem::copy_file(kFake, folder + "/fake encoder");
   ChildProcess child;
-  ASSERT_TRUE(Launch("\"" + folder + "/fake encoder\" \"args:" + dir.File("args") +
-                         "\" \"err:two words\" sleep:1",
-                     &child));
+  ASSERT_TRUE(Launch(
+      "\"" + folder + "/fake encoder\" \"args:" + dir.File("args") + "\" \"err:two words\" sleep:1",
+      &child));
   EXPECT_EQ(WaitStatus(&child), 0);
-  EXPECT_EQ(ReadWholeFile(dir.File("args")), folder + "/fake encoder\nargs:" + dir.File("args") +
-                                                 "\nerr:two words\nsleep:1\n");
+  EXPECT_EQ(ReadWholeFile(dir.File("args")),
+            folder + "/fake encoder\nargs:" + dir.File("args") + "\nerr:two words\nsleep:1\n");
 }
 
 TEST(ProcessLaunch, ExitStatusAndSignalAreSeenWithoutReaping) {
@@ -135,7 +135,8 @@ TEST(ProcessLaunch, ExitStatusAndSignalAreSeenWithoutReaping) {
     bool exited;
     int code;
   };
-  const Case cases[] = {{"exit:0", true, 0}, {"exit:69", true, 69}, {"signal:SEGV", false, SIGSEGV}};
+  const Case cases[] = {
+      {"exit:0", true, 0}, {"exit:69", true, 69}, {"signal:SEGV", false, SIGSEGV}};
   for (const Case& c : cases) {
     ChildProcess child;
     ASSERT_TRUE(Launch(kFake + " " + c.steps, &child));

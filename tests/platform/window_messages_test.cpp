@@ -178,7 +178,8 @@ TEST(MessageWindow, SendToAWindowWhoseProcessIsKilledFailsPromptly) {
                                    {}, &peer, nullptr));
   close(null);
   ASSERT_TRUE(WaitUntil([&] { return FileExists(dir.File("handle")); }));
-  const auto handle = static_cast<platform::WindowHandle>(std::stoul(ReadWholeFile(dir.File("handle"))));
+  const auto handle =
+      static_cast<platform::WindowHandle>(std::stoul(ReadWholeFile(dir.File("handle"))));
   EXPECT_EQ(FindWindowByTitle("silent"), handle);
 
   std::atomic<bool> done{false}, result{true};
