@@ -45,10 +45,15 @@ void EncoderProcess::Pause(int ms) {
 }
 
 bool EncoderProcess::HoldsAnything() const {
-  return process.held() || stopEvent.held() || errorPipeDone.held() || childStdIn.held() ||
-         childStdOut.held() || childStdErr.held() || stdInWrite.held() || stdOutRead.held() ||
-         stdErrRead.held() || outputReader.joinable() || errorReader.joinable() ||
-         exitWaiter.joinable();
+  // Only the owner's thread starts and joins the threads, so those fields need no lock;
+  // the child may be released by the exit waiter meanwhile.
+  if (outputReader.joinable() || errorReader.joinable() || exitWaiter.joinable()) return true;
+  {
+    std::lock_guard<std::mutex> lock(processMutex_);
+    if (process.held()) return true;
+  }
+  return stopEvent.held() || errorPipeDone.held() || childStdIn.held() || childStdOut.held() ||
+         childStdErr.held() || stdInWrite.held() || stdOutRead.held() || stdErrRead.held();
 }
 
 template <typename F>

@@ -81,7 +81,7 @@ class EncoderProcess {
   std::string capture_;  // guarded by captureMutex_
   mutable std::mutex captureMutex_;
   std::mutex reportMutex_;
-  std::mutex processMutex_;
+  mutable std::mutex processMutex_;
   int exitStatus_ = 0;
 
   platform::Event stopEvent;
