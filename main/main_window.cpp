@@ -63,6 +63,12 @@ W* Place(W* widget, const char* name, int left, int top, int width, int height) 
   return widget;
 }
 
+// Labels size themselves to their text, and check boxes grow to show their whole caption
+// when the font in use is wider than the one the layout was drawn with; the place stays.
+void FitToText(QWidget* w) {
+  w->resize(std::max(w->width(), w->sizeHint().width()), w->height());
+}
+
 bool IsFolder(const std::string& path) {
   struct stat st;
   return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
@@ -175,6 +181,10 @@ void TForm1::BuildControls() {
   suiconvertButton->setFont(ButtonFont(true));
   morefreeSpeedButton->setFont(LinkFont());
   helpSpeedButton->setFont(LinkFont());
+  for (QWidget* w : std::initializer_list<QWidget*>{headingLabel, outputOptionsLabel,
+                                                    outputDirectoryLabel, outputFormatLabel,
+                                                    suioverwriteCheckBox, suiopenwhendoneCheckBox})
+    FitToText(w);
 
   QWidget* order[] = {
       suiImageButton1,   suiListView1,       suiaddButton,           suidelButton,
@@ -322,6 +332,7 @@ OutputFamily TForm1::SelectedFamily() const {
 
 void TForm1::ShowSummary(OutputFamily family) {
   formatLabel->setText(Q(FormatSummary(family, profiles.For(family))));
+  formatLabel->resize(formatLabel->sizeHint().width(), formatLabel->height());
 }
 
 void TForm1::suiaviRadioButtonClick() {

@@ -1,6 +1,7 @@
 #include "skin/skin_frame.h"
 
 #include <QEvent>
+#include <QFont>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -43,6 +44,19 @@ QToolButton* TitleButton(QWidget* parent, const char* name, Glyph glyph, const Q
   b->setFocusPolicy(Qt::NoFocus);
   b->setFixedSize(21, 19);
   return b;
+}
+
+// The windows name the classic desktop fonts; stand in metric-alike free fonts for them
+// where they are not installed.
+void InstallFontSubstitutes() {
+  static const bool done = [] {
+    const QStringList sans = {"Liberation Sans", "Arial", "DejaVu Sans"};
+    for (const char* family : {"MS Sans Serif", "Tahoma"}) {
+      if (QFont::substitutes(family).isEmpty()) QFont::insertSubstitutions(family, sans);
+    }
+    return true;
+  }();
+  (void)done;
 }
 
 }  // namespace
@@ -156,6 +170,7 @@ class SkinTitleBar : public QWidget {
 
 SkinFrame::SkinFrame(QWidget* parent, TitleButtons buttons)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
+  InstallFontSubstitutes();
   titleBar_ = new SkinTitleBar(this, buttons);
   client_ = new QWidget(this);
   client_->setObjectName("clientArea");
