@@ -27,6 +27,7 @@ class FakeDialogs : public quorbit::Dialogs {
  public:
   void ShowMessage(QWidget*, const QString& text, const QString& caption, Icon icon) override {
     messages.push_back({text, caption, icon});
+    if (onMessage) onMessage();
   }
   QStringList ChooseFiles(QWidget*, const QString& title, const QString& filter) override {
     lastTitle = title;
@@ -45,6 +46,7 @@ class FakeDialogs : public quorbit::Dialogs {
   void OpenInShell(const QString& target) override { opened.push_back(target); }
 
   std::vector<Message> messages;
+  std::function<void()> onMessage;  // called as each message is shown
   std::deque<QStringList> fileChoices;
   std::optional<QString> folderChoice;
   QStringList opened;

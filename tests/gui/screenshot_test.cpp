@@ -23,8 +23,8 @@ TEST(Screenshot, MainWindowMidBatch) {
   form.show();
   QCoreApplication::processEvents();
   form.suiOutputDirectoryEdit->setText(QString::fromStdString(out.path()));
-  for (auto [name, seconds] : {std::pair{"holiday.flv", 95}, {"lecture part 1.flv", 3725},
-                               {"clip.flv", 12}}) {
+  for (auto [name, seconds] :
+       {std::pair{"holiday.flv", 95}, {"lecture part 1.flv", 3725}, {"clip.flv", 12}}) {
     dialogs.fileChoices.push_back({QString::fromStdString("/videos/") + name});
     form.suiaddButtonClick();
     WriteJpeg(form.thumbPath, 160, 120);

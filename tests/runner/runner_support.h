@@ -54,19 +54,10 @@ platform::ChildProcess StartNorcel();
 bool WaitForExit(platform::ChildProcess* norcel, MainWindow* main,
                  std::chrono::milliseconds timeout = std::chrono::seconds(30));
 
-// True when pid has ended (gone, or a zombie not yet reaped by whoever adopted it).
-bool ProcessGone(pid_t pid);
-
-// Children of pid, from /proc.
-std::vector<pid_t> ChildrenOf(pid_t pid);
-
-// Descriptors open in this process.
-std::vector<std::string> OpenDescriptors();
-
-// Zombie children of this process.
-int ZombieChildren();
-
-// Makes an FLV of the given length with the real encoder; false when it could not.
-bool MakeFlv(const std::string& path, double seconds, bool withAudio = true);
+using testing_support::ChildrenOf;
+using testing_support::MakeFlv;
+using testing_support::OpenDescriptors;
+using testing_support::ProcessGone;
+using testing_support::ZombieChildren;
 
 }  // namespace runner_testing

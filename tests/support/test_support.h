@@ -6,6 +6,9 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
+
+#include <sys/types.h>
 
 namespace testing_support {
 
@@ -58,5 +61,25 @@ bool WaitUntil(const std::function<bool()>& condition,
 std::string ReadWholeFile(const std::string& path);
 void WriteWholeFile(const std::string& path, const std::string& data);
 bool FileExists(const std::string& path);
+
+// True when pid has ended (gone, or a zombie not yet reaped by whoever adopted it).
+bool ProcessGone(pid_t pid);
+
+// Children of pid, from /proc.
+std::vector<pid_t> ChildrenOf(pid_t pid);
+
+// Descriptors open in this process.
+std::vector<std::string> OpenDescriptors();
+
+// Zombie children of this process.
+int ZombieChildren();
+
+// Makes an FLV of the given length with the real encoder (160x120, with a sine tone unless
+// withAudio is false); false when it could not.
+bool MakeFlv(const std::string& path, double seconds, bool withAudio = true);
+
+// Live processes other than this one whose environment holds entry ("NAME=value"); those
+// already ended but not yet reaped are not counted.
+std::vector<pid_t> ProcessesWithEnvironment(const std::string& entry);
 
 }  // namespace testing_support
