@@ -16,9 +16,13 @@ struct ProcessRunnerLink::Job {
   bool endReported = false;
 
   ~Job() {
-    // Notifiers may be mid-signal when a job is forgotten; let the loop delete them.
-    if (messages) messages->deleteLater();
-    if (ended) ended->deleteLater();
+    // Notifiers may be mid-signal when a job is forgotten; let the loop delete them. They
+    // stop watching now, before the descriptors they watch are closed.
+    for (QSocketNotifier* n : {messages, ended}) {
+      if (!n) continue;
+      n->setEnabled(false);
+      n->deleteLater();
+    }
   }
 };
 
@@ -106,6 +110,7 @@ void ProcessRunnerLink::Retire(std::unique_ptr<Job> job) {
   if (!job->runner.held()) return;
   if (job->runner.HasEnded(nullptr) || !job->ended) {
     // Ended already, or without a pidfd to watch: reap now (a live one is ended first).
+    if (job->ended) job->ended->setEnabled(false);
     job->runner.KillAndRelease();
     return;
   }

@@ -18,7 +18,7 @@ int RunnerApp::Run() {
   const auto deadline = Clock::now() + std::chrono::milliseconds(kPredecessorWaitMs);
   while (platform::FindWindowByTitle(common::RunnerWindowTitle) != 0) {
     if (Clock::now() >= deadline) return 0;  // the job file stays for its owner
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   RunnerWindow runnerWindow;
   return runnerWindow.Run();
