@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
@@ -247,7 +248,21 @@ void TForm1::FormShow() {
 }
 
 void TForm1::Timer1Timer() {
-  // The one-shot start-up step; the unpacking of the encoder joins here.
+  // Fires once per process: the encoder is unpacked from its package into the system folder.
+  Timer1->stop();
+  platform::DeleteFile(encoderPath);
+  try {
+    common::UnscrambleFile(encoderSourcePath, encoderPath, common::UnpackSeed,
+                           [] { QCoreApplication::processEvents(); });
+    chmod(encoderPath.c_str(), S_IRWXU);
+  } catch (const std::exception& e) {
+    ShowException(e);
+  }
+}
+
+void TForm1::ShowException(const std::exception& e) {
+  dialogs_->ShowMessage(this, QString::fromLocal8Bit(e.what()), windowTitle(),
+                        Dialogs::Icon::Error);
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
@@ -262,6 +277,9 @@ bool TForm1::FormClose() {
     Warn("Please stop converting before exit!");
     return false;
   }
+  // The runnable encoder does not outlive the program: the package takes its place again.
+  platform::DeleteFile(encoderPath);
+  platform::CopyFile(encoderSourcePath, encoderPath);
   platform::WriteProfileString("General", "Directory", S(suiOutputDirectoryEdit->text().trimmed()),
                                appFolder + "options.ini");
   return true;

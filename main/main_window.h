@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,9 @@ class TForm1 : public skin::SkinFrame {
   void morefreeSpeedButtonClick();
   void Panel1MouseDown(Qt::MouseButton button);
   void Timer1Timer();
+  // The program's last resort for an error no handler caught: an error box, and the
+  // program goes on.
+  void ShowException(const std::exception& e);
   // The handler of the runner's reports.
   void RunnerMessage(uint32_t code, int32_t value);
 

@@ -43,10 +43,12 @@ class EndToEnd : public ::testing::Test {
  protected:
   void SetUp() override {
     std::filesystem::create_symlink(QUORBIT_APP_DIR "norcel", app.File("norcel"));
+    InstallEncoderPackage(app.path());
     form = std::make_unique<TForm1>(&dialogs, &runner, app.path());
-    UseEncoder(QUORBIT_FFMPEG);
     form->show();
-    QCoreApplication::processEvents();
+    // The encoder is unpacked shortly after the first showing.
+    ASSERT_TRUE(WaitFor([&] { return !form->Timer1->isActive(); }));
+    ASSERT_TRUE(FileExists(form->encoderPath));
     form->suiOutputDirectoryEdit->setText(QString::fromStdString(out.path()));
     form->suiopenwhendoneCheckBox->setChecked(false);
   }
@@ -57,13 +59,6 @@ class EndToEnd : public ::testing::Test {
         << "a runner or an encoder outlived the test";
   }
 
-  // The encoder the window runs: a copy of the given program in the system folder, where
-  // the window expects it.
-  void UseEncoder(const std::string& program) {
-    std::filesystem::copy_file(program, form->encoderPath,
-                               std::filesystem::copy_options::overwrite_existing);
-    chmod(form->encoderPath.c_str(), 0755);
-  }
   // An encoder that reads its input at its natural pace, so a conversion lasts as long as
   // the clip does.
   void UsePacedEncoder() {

@@ -2,6 +2,8 @@
 
 #include <QImage>
 
+#include <filesystem>
+
 namespace gui_testing {
 
 bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
@@ -11,6 +13,11 @@ bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds t
         return condition();
       },
       timeout);
+}
+
+void InstallEncoderPackage(const std::string& appFolder) {
+  std::filesystem::copy_file(QUORBIT_APP_DIR "norcel.dll", appFolder + "/norcel.dll",
+                             std::filesystem::copy_options::overwrite_existing);
 }
 
 void WriteJpeg(const std::string& path, int width, int height) {

@@ -76,6 +76,9 @@ class FakeRunner : public quorbit::RunnerLink {
   bool runnerWindowExists = true;
 };
 
+// Puts the encoder package the build made into a program folder, as an installation has it.
+void InstallEncoderPackage(const std::string& appFolder);
+
 // Processes events until condition holds or the deadline passes.
 bool WaitFor(const std::function<bool()>& condition,
              std::chrono::milliseconds timeout = std::chrono::seconds(30));

@@ -31,6 +31,7 @@ class MainWindow : public ::testing::Test {
 
   void Create() {
     form.reset();
+    InstallEncoderPackage(app.path());
     form = std::make_unique<TForm1>(&dialogs, &runner, app.path());
   }
   void Show() {

@@ -19,6 +19,7 @@ TEST(Screenshot, MainWindowMidBatch) {
   testing_support::TempDir app, out;
   FakeDialogs dialogs;
   FakeRunner runner;
+  InstallEncoderPackage(app.path());
   quorbit::TForm1 form(&dialogs, &runner, app.path());
   form.show();
   QCoreApplication::processEvents();
