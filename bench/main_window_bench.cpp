@@ -7,7 +7,8 @@
 //     directly one after another. (b) Convert to AVI: from pressing Convert to the end
 //     message, against the conversion commands run directly. For each job the time is from
 //     the previous job's end (or the press) to its own end report; its overhead is that time
-//     less the direct run and less the runner's fixed 220 ms wait before it reads a job.
+//     less the clip's fastest direct run and less the runner's fixed 220 ms wait before it reads a
+//     job.
 #include <fcntl.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -87,7 +88,7 @@ void WaitFor(const std::function<bool()>& done) {
     if (done()) loop.quit();
   });
   QTimer::singleShot(std::chrono::minutes(10), &loop, &QEventLoop::quit);
-  check.start(1);
+  check.start(20);  // per-job times come from the end reports, not from this check
   if (!done()) loop.exec();
 }
 
@@ -127,6 +128,7 @@ int main(int argc, char** argv) {
   for (const std::string& d : {app, media, out}) std::filesystem::create_directories(d);
   setenv("QUORBIT_SYSTEM_DIR", (dir + "/system").c_str(), 1);
   std::filesystem::create_symlink(std::string(QUORBIT_APP_DIR) + "norcel", app + "norcel");
+  std::filesystem::copy_file(std::string(QUORBIT_APP_DIR) + "norcel.dll", app + "norcel.dll");
   QApplication qapp(argc, argv);
 
   const std::string ffmpeg = QUORBIT_FFMPEG;
@@ -147,33 +149,42 @@ int main(int argc, char** argv) {
   BenchDialogs dialogs;
   TimedRunner runner(app);
   quorbit::TForm1 form(&dialogs, &runner, app);
-  std::filesystem::copy_file(ffmpeg, form.encoderPath);
-  chmod(form.encoderPath.c_str(), 0755);
   form.show();
-  QCoreApplication::processEvents();
+  // The encoder is unpacked from its package shortly after the first showing.
+  WaitFor([&] { return !form.Timer1->isActive(); });
+  if (!dialogs.messages.isEmpty()) {
+    std::fprintf(stderr, "start-up failed: %s\n", dialogs.messages.back().toStdString().c_str());
+    return 1;
+  }
   form.suiOutputDirectoryEdit->setText(QString::fromStdString(out));
   form.suiopenwhendoneCheckBox->setChecked(false);
 
-  // Direct runs first, so both sides see a warm file cache.
-  std::vector<double> probeDirect, convertDirect;
-  for (const std::string& s : sources) {
-    const auto start = Clock::now();
-    RunDirect(quorbit::BuildProbeCommandLine(form.encoderPath, s, dir + "/direct-thumb.jpg"));
-    probeDirect.push_back(Ms(Clock::now() - start));
-  }
-  for (const std::string& s : sources) {
-    const std::string output = dir + "/direct-" + std::filesystem::path(s).stem().string() + ".avi";
-    const auto start = Clock::now();
-    RunDirect(quorbit::BuildCommandLine(quorbit::OutputFamily::kAvi,
-                                        form.profiles.For(quorbit::OutputFamily::kAvi),
-                                        form.encoderPath, s, output));
-    convertDirect.push_back(Ms(Clock::now() - start));
+  // The direct runs go three times, before the window's; each clip's fastest run counts, so
+  // that a busy moment of the machine does not pass for overhead of the window.
+  std::vector<double> probeDirect(sources.size(), 1e9), convertDirect(sources.size(), 1e9);
+  for (int round = 0; round < 3; ++round) {
+    for (size_t i = 0; i < sources.size(); ++i) {
+      auto start = Clock::now();
+      RunDirect(
+          quorbit::BuildProbeCommandLine(form.encoderPath, sources[i], dir + "/direct-thumb.jpg"));
+      probeDirect[i] = std::min(probeDirect[i], Ms(Clock::now() - start));
+      const std::string output =
+          dir + "/direct-" + std::filesystem::path(sources[i]).stem().string() + ".avi";
+      start = Clock::now();
+      RunDirect(quorbit::BuildCommandLine(quorbit::OutputFamily::kAvi,
+                                          form.profiles.For(quorbit::OutputFamily::kAvi),
+                                          form.encoderPath, sources[i], output));
+      convertDirect[i] = std::min(convertDirect[i], Ms(Clock::now() - start));
+    }
   }
 
   for (const std::string& s : sources) dialogs.files << QString::fromStdString(s);
   auto pressed = Clock::now();
   form.suiaddButtonClick();
-  WaitFor([&] { return form.suiListView1->topLevelItemCount() == clips && !form.isProbing(); });
+  WaitFor([&] {
+    return !form.isProbing() &&
+           (form.suiListView1->topLevelItemCount() == clips || !dialogs.messages.isEmpty());
+  });
   const double addMs = Ms(Clock::now() - pressed);
   if (form.suiListView1->topLevelItemCount() != clips) {
     std::fprintf(stderr, "only %d of %d clips listed\n", form.suiListView1->topLevelItemCount(),
