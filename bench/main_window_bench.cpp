@@ -25,6 +25,7 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include "bench_support.h"
 #include "common/progress_message.h"
 #include "main/command_line.h"
 #include "main/dialogs.h"
@@ -35,27 +36,10 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double Ms(Clock::duration d) {
-  return std::chrono::duration<double, std::milli>(d).count();
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? 0 : v[v.size() / 2];
-}
-
-bool RunDirect(const std::string& command) {
-  int null = open("/dev/null", O_RDWR | O_CLOEXEC);
-  platform::ChildProcess child;
-  bool ok = platform::LaunchCommandLine(command, null, null, null, {}, &child, nullptr);
-  close(null);
-  if (!ok) return false;
-  int status = 0;
-  child.ReapAndRelease(&status);
-  return true;
-}
+using bench::Clock;
+using bench::Median;
+using bench::Ms;
+using bench::RunDirect;
 
 class BenchDialogs : public quorbit::Dialogs {
  public:

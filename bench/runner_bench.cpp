@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "common/job_file.h"
 #include "common/progress_message.h"
 #include "platform/process.h"
@@ -28,9 +29,10 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+using bench::Clock;
+using bench::Median;
+using bench::Ms;
+using bench::RunDirect;
 
 long HighWaterKiB(pid_t pid) {
   std::ifstream in("/proc/" + std::to_string(pid) + "/status");
@@ -38,22 +40,6 @@ long HighWaterKiB(pid_t pid) {
   while (std::getline(in, line))
     if (line.rfind("VmHWM:", 0) == 0) return std::atol(line.c_str() + 6);
   return -1;
-}
-
-bool RunDirect(const std::string& command) {
-  int null = open("/dev/null", O_RDWR | O_CLOEXEC);
-  platform::ChildProcess child;
-  bool ok = platform::LaunchCommandLine(command, null, null, null, {}, &child, nullptr);
-  close(null);
-  if (!ok) return false;
-  int status = 0;
-  child.ReapAndRelease(&status);
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? 0 : v[v.size() / 2];
 }
 
 }  // namespace
@@ -67,8 +53,10 @@ int main(int argc, char** argv) {
 
   const std::string ffmpeg = QUORBIT_FFMPEG;
   const std::string clip = dir + "/clip.flv";
-  if (!RunDirect("\"" + ffmpeg + "\" -nostdin -v error -f lavfi -i testsrc=size=320x240:duration=2 "
-                 "-f lavfi -i sine=duration=2 -c:v flv -c:a mp3 -shortest -y \"" + clip + "\"")) {
+  if (!RunDirect("\"" + ffmpeg +
+                 "\" -nostdin -v error -f lavfi -i testsrc=size=320x240:duration=2 "
+                 "-f lavfi -i sine=duration=2 -c:v flv -c:a mp3 -shortest -y \"" +
+                 clip + "\"")) {
     std::fprintf(stderr, "cannot make the test clip with %s\n", ffmpeg.c_str());
     return 1;
   }
@@ -78,7 +66,8 @@ int main(int argc, char** argv) {
   auto window = platform::MessageWindow::Open("");
   std::vector<double> overheads;
   long peakKiB = 0;
-  std::printf("%4s %12s %12s %14s %10s\n", "job", "norcel ms", "direct ms", "overhead ms", "HWM KiB");
+  std::printf("%4s %12s %12s %14s %10s\n", "job", "norcel ms", "direct ms", "overhead ms",
+              "HWM KiB");
   for (int i = 0; i < jobs; ++i) {
     const auto directStart = Clock::now();
     RunDirect(command);

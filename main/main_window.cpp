@@ -13,6 +13,7 @@
 #include "common/progress_message.h"
 #include "common/text_codec.h"
 #include "main/command_line.h"
+#include "main/form_layout.h"
 #include "main/jpeg_size.h"
 #include "main/probe_text.h"
 #include "platform/files.h"
@@ -35,13 +36,6 @@ std::string S(const QString& s) {
   return QFile::encodeName(s).toStdString();
 }
 
-QFont ButtonFont(bool bold = false) {
-  QFont f("MS Sans Serif");
-  f.setPointSize(8);
-  f.setBold(bold);
-  return f;
-}
-
 QFont HeadingFont() {
   QFont f("Tahoma");
   f.setPixelSize(16);
@@ -55,13 +49,6 @@ QFont LinkFont() {
   f.setBold(true);
   f.setUnderline(true);
   return f;
-}
-
-template <typename W>
-W* Place(W* widget, const char* name, int left, int top, int width, int height) {
-  widget->setObjectName(name);
-  widget->setGeometry(left, top, width, height);
-  return widget;
 }
 
 // Labels size themselves to their text, and check boxes grow to show their whole caption
@@ -178,8 +165,8 @@ void TForm1::BuildControls() {
            suiaviRadioButton, suimpegRadioButton, suiwmvRadioButton, suimp3RadioButton,
            suioverwriteCheckBox, suiopenwhendoneCheckBox, suiOutputDirectoryEdit,
            outputDirectoryLabel, outputFormatLabel, formatLabel, suiListView1})
-    w->setFont(ButtonFont());
-  suiconvertButton->setFont(ButtonFont(true));
+    w->setFont(ControlFont());
+  suiconvertButton->setFont(ControlFont(true));
   morefreeSpeedButton->setFont(LinkFont());
   helpSpeedButton->setFont(LinkFont());
   for (QWidget* w : std::initializer_list<QWidget*>{headingLabel, outputOptionsLabel,

@@ -6,6 +6,7 @@
 #include <QShowEvent>
 #include <QWindow>
 
+#include "main/form_layout.h"
 #include "main/main_window.h"
 
 namespace quorbit {
@@ -23,20 +24,6 @@ QString Q(const std::string& s) {
 }
 std::string S(const QString& s) {
   return s.toStdString();
-}
-
-QFont DialogFont(bool bold = false) {
-  QFont f("MS Sans Serif");
-  f.setPointSize(8);
-  f.setBold(bold);
-  return f;
-}
-
-template <typename W>
-W* Place(W* widget, const char* name, int left, int top, int width, int height) {
-  widget->setObjectName(name);
-  widget->setGeometry(left, top, width, height);
-  return widget;
 }
 
 // A caption to the left of its control, in the same row, ending just before it.
@@ -75,7 +62,7 @@ TsettingForm::~TsettingForm() {
 void TsettingForm::BuildControls() {
   setObjectName("settingForm");
   setWindowTitle("Output Format Settings");
-  setFont(DialogFont());
+  setFont(ControlFont());
   setClientSize(kClientWidth, kClientHeight);
 
   Panel1 = Place(new skin::SkinPanel(clientArea()), "Panel1", 0, 0, kClientWidth,
@@ -137,7 +124,7 @@ void TsettingForm::BuildControls() {
   suiaudiochannelComboBox->setMaxVisibleItems(8);
 
   suiButton1 = Place(new skin::SkinButton("OK", Panel1), "suiButton1", 452, 336, 97, kButtonHeight);
-  suiButton1->setFont(DialogFont(true));
+  suiButton1->setFont(ControlFont(true));
   suiButton2 =
       Place(new skin::SkinButton("Cancel", Panel1), "suiButton2", 560, 336, 97, kButtonHeight);
   // Neither button is a default button, but Enter presses the one that has the focus.

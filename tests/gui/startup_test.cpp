@@ -64,6 +64,16 @@ class Startup : public ::testing::Test {
     form->show();
     return form;
   }
+  // Lists a 2 s clip and points the output at the test's folder, ready to convert.
+  void ListClip(TForm1& form, const std::string& name) {
+    const std::string clip = media.File(name);
+    ASSERT_TRUE(MakeFlv(clip, 2));
+    dialogs.fileChoices.push_back({QString::fromStdString(clip)});
+    QTest::mouseClick(form.suiaddButton, Qt::LeftButton);
+    ASSERT_TRUE(WaitFor([&] { return form.suiListView1->topLevelItemCount() == 1; }));
+    form.suiOutputDirectoryEdit->setText(QString::fromStdString(out.path()));
+    form.suiopenwhendoneCheckBox->setChecked(false);
+  }
   // Lets the one-shot start-up timer fire.
   void Settle(TForm1& form) {
     ASSERT_TRUE(WaitFor([&] { return !form.Timer1->isActive(); }, std::chrono::seconds(10)));
@@ -118,13 +128,7 @@ TEST_F(Startup, AMissingPackageIsReportedAndConversionsFail) {
   EXPECT_FALSE(FileExists(form->encoderPath));
 
   // The window stays usable; a conversion without an encoder ends as a failure.
-  const std::string clip = media.File("a.flv");
-  ASSERT_TRUE(MakeFlv(clip, 2));
-  dialogs.fileChoices.push_back({QString::fromStdString(clip)});
-  QTest::mouseClick(form->suiaddButton, Qt::LeftButton);
-  ASSERT_TRUE(WaitFor([&] { return form->suiListView1->topLevelItemCount() == 1; }));
-  form->suiOutputDirectoryEdit->setText(QString::fromStdString(out.path()));
-  form->suiopenwhendoneCheckBox->setChecked(false);
+  ASSERT_NO_FATAL_FAILURE(ListClip(*form, "a.flv"));
   QTest::mouseClick(form->suiconvertButton, Qt::LeftButton);
   ASSERT_TRUE(WaitFor([&] { return dialogs.messages.size() == 2; }));
   EXPECT_EQ(VisibleRows(*form)[0][2], "Failed");
@@ -151,13 +155,7 @@ TEST_F(Startup, CloseIsRefusedWhileConvertingAndTheEncoderStays) {
   InstallPackage();
   auto form = Start();
   Settle(*form);
-  const std::string clip = media.File("long.flv");
-  ASSERT_TRUE(MakeFlv(clip, 2));
-  dialogs.fileChoices.push_back({QString::fromStdString(clip)});
-  QTest::mouseClick(form->suiaddButton, Qt::LeftButton);
-  ASSERT_TRUE(WaitFor([&] { return form->suiListView1->topLevelItemCount() == 1; }));
-  form->suiOutputDirectoryEdit->setText(QString::fromStdString(out.path()));
-  form->suiopenwhendoneCheckBox->setChecked(false);
+  ASSERT_NO_FATAL_FAILURE(ListClip(*form, "long.flv"));
   QTest::mouseClick(form->suiconvertButton, Qt::LeftButton);
   ASSERT_TRUE(form->isConverting());
   EXPECT_FALSE(form->close());
