@@ -8,6 +8,8 @@
 #include <QPainterPath>
 #include <QWindow>
 
+#include "skin/skin_data.h"
+
 namespace skin {
 
 namespace {
@@ -152,6 +154,15 @@ class SkinTitleBar : public QWidget {
     g.setColorAt(0, c.titleTop);
     g.setColorAt(1, c.titleBottom);
     p.fillRect(rect(), g);
+    // A theme's title bar: its middle piece stretched between its two ends.
+    const QImage fill = frame_->themeBitmap(kTitleBar2);
+    if (fill.isNull()) return;
+    const QImage left = frame_->themeBitmap(kTitleBar1), right = frame_->themeBitmap(kTitleBar3);
+    const int l = left.isNull() ? 0 : std::min(left.width(), width() / 2);
+    const int r = right.isNull() ? 0 : std::min(right.width(), width() / 2);
+    p.drawImage(QRect(l, 0, width() - l - r, height()), fill);
+    if (l > 0) p.drawImage(QRect(0, 0, l, height()), left);
+    if (r > 0) p.drawImage(QRect(width() - r, 0, r, height()), right);
   }
 
   void mousePressEvent(QMouseEvent* event) override {

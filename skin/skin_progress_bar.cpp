@@ -5,6 +5,8 @@
 
 #include <QPainter>
 
+#include "skin/skin_data.h"
+
 namespace skin {
 
 SkinProgressBar::SkinProgressBar(QWidget* parent) : QWidget(parent) {}
@@ -42,8 +44,16 @@ void SkinProgressBar::paintEvent(QPaintEvent*) {
   const double range = static_cast<double>(max_) - min_;
   const double share =
       range <= 0 ? 0.0 : std::clamp((static_cast<double>(position_) - min_) / range, 0.0, 1.0);
-  if (share > 0) {
-    QRectF filled = frame.adjusted(1.5, 1.5, -1.5, -1.5);
+  // A theme's bar: its track and its filling, each stretched to the place it takes.
+  const QImage track = themeBitmap(kProgressBar1), filling = themeBitmap(kProgressBar2);
+  const QRectF inner = frame.adjusted(1.5, 1.5, -1.5, -1.5);
+  if (!track.isNull()) p.drawImage(inner, track);
+  if (share > 0 && !filling.isNull()) {
+    QRectF filled = inner;
+    filled.setWidth(filled.width() * share);
+    p.drawImage(filled, filling);
+  } else if (share > 0) {
+    QRectF filled = inner;
     filled.setWidth(filled.width() * share);
     QLinearGradient g(filled.topLeft(), filled.bottomLeft());
     g.setColorAt(0, c.barTop);

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <QColor>
+#include <QImage>
+#include <QPointer>
 
 namespace skin {
 
@@ -32,11 +34,14 @@ struct StyleColors {
   QColor disabledFont;
 };
 
-// The colours of a built-in look. Looks not built yet draw as DeepBlue, and so does
-// FromThemeFile while no theme is loaded.
+// The colours of a built-in look; FromThemeFile gives DeepBlue's, the look a control falls
+// back to while no theme is loaded.
 const StyleColors& ColorsOf(TsuiUIStyle style);
 
-// Base of every skinned control: holds its look and repaints when it changes.
+class TsuiFileTheme;
+
+// Base of every skinned control: holds its look and its theme, and repaints when either
+// changes.
 class Skinned {
  public:
   virtual ~Skinned() = default;
@@ -45,13 +50,21 @@ class Skinned {
     style_ = style;
     StyleChanged();
   }
-  const StyleColors& colors() const { return ColorsOf(style_); }
+  TsuiFileTheme* FileTheme() const;
+  void setFileTheme(TsuiFileTheme* theme);
+
+  // The look the control draws in now, and its colours.
+  TsuiUIStyle resolvedStyle() const;
+  const StyleColors& colors() const;
+  // The theme's bitmap under key 0..33 while the control draws from the theme; else null.
+  QImage themeBitmap(int key) const;
 
  protected:
   virtual void StyleChanged() = 0;
 
  private:
   TsuiUIStyle style_ = TsuiUIStyle::DeepBlue;
+  QPointer<TsuiFileTheme> theme_;
 };
 
 }  // namespace skin
