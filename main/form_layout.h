@@ -1,8 +1,12 @@
 // What the windows share to lay out their controls.
 #pragma once
 
+#include <string>
+
 #include <QFont>
 #include <QWidget>
+
+#include "skin/skin_theme.h"
 
 namespace quorbit {
 
@@ -20,6 +24,21 @@ inline QFont ControlFont(bool bold = false) {
   f.setPointSize(8);
   f.setBold(bold);
   return f;
+}
+
+// Where the windows' theme file was when they were designed. It is looked for under its name
+// beside the program and in the Windows and system folders too.
+inline constexpr char kThemeFile[] = "/usr/share/quorbit/skins/OneOrange.ssk";
+
+// Gives the window its theme component, puts every skinned control on it to draw from the
+// theme file, and loads that file.
+inline skin::TsuiFileTheme* LoadTheme(QWidget* window, const std::string& programFolder) {
+  auto* theme = new skin::TsuiFileTheme(window);
+  theme->setObjectName("suiFileTheme1");
+  theme->setProgramFolder(QString::fromStdString(programFolder));
+  skin::UseThemeFile(window, theme);
+  theme->SetThemeFile(kThemeFile);
+  return theme;
 }
 
 }  // namespace quorbit

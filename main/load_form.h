@@ -6,6 +6,7 @@
 
 #include "skin/skin_frame.h"
 #include "skin/skin_progress_bar.h"
+#include "skin/skin_theme.h"
 
 namespace quorbit {
 
@@ -14,6 +15,7 @@ class TloadForm : public skin::SkinFrame {
  public:
   explicit TloadForm(QWidget* owner = nullptr);
 
+  skin::TsuiFileTheme* suiFileTheme1;
   skin::SkinProgressBar* suiProgressBar1;
   QTimer* Timer1;  // 300 ms, stopped at creation
 

@@ -15,6 +15,7 @@
 #include "main/command_line.h"
 #include "main/form_layout.h"
 #include "main/jpeg_size.h"
+#include "main/local_path.h"
 #include "main/probe_text.h"
 #include "platform/files.h"
 #include "platform/folders.h"
@@ -31,9 +32,6 @@ constexpr size_t kDirectoryBuffer = 65536;
 
 QString Q(const std::string& s) {
   return QFile::decodeName(QByteArray::fromStdString(s));
-}
-std::string S(const QString& s) {
-  return QFile::encodeName(s).toStdString();
 }
 
 QFont HeadingFont() {
@@ -202,6 +200,7 @@ void TForm1::BuildControls() {
   connect(suimp3RadioButton, &QRadioButton::clicked, this, &TForm1::suimp3RadioButtonClick);
   connect(helpSpeedButton, &QPushButton::clicked, this, &TForm1::helpSpeedButtonClick);
   connect(morefreeSpeedButton, &QPushButton::clicked, this, &TForm1::morefreeSpeedButtonClick);
+  suiFileTheme1 = LoadTheme(this, appFolder);
 }
 
 // ---- Creation, showing, closing ----------------------------------------------------------
@@ -267,7 +266,8 @@ bool TForm1::FormClose() {
   // The runnable encoder does not outlive the program: the package takes its place again.
   platform::DeleteFile(encoderPath);
   platform::CopyFile(encoderSourcePath, encoderPath);
-  platform::WriteProfileString("General", "Directory", S(suiOutputDirectoryEdit->text().trimmed()),
+  platform::WriteProfileString("General", "Directory",
+                               LocalPath(suiOutputDirectoryEdit->text().trimmed()),
                                appFolder + "options.ini");
   return true;
 }
@@ -283,7 +283,7 @@ void TForm1::suiaddButtonClick() {
       dialogs_->ChooseFiles(this, "Add Source Video", "Flash Video Files (*.flv)");
   if (files.isEmpty() || files.first().isEmpty()) return;
   for (const QString& file : files) {
-    const std::string path = S(file);
+    const std::string path = LocalPath(file);
     // Such a path would break out of its quotes on the encoder's command line.
     if (!IsSafeSourcePath(path)) {
       Warn("Failed to load: " + file);
@@ -443,7 +443,7 @@ void TForm1::StartBatch() {
     Warn("No flv file added!");
     return;
   }
-  const std::string trimmed = S(suiOutputDirectoryEdit->text().trimmed());
+  const std::string trimmed = LocalPath(suiOutputDirectoryEdit->text().trimmed());
   outputFolder = platform::WithTrailingSlash(trimmed);
   if (trimmed.empty() || !IsFolder(outputFolder)) {
     Warn("The output directory does not exists!");

@@ -15,6 +15,7 @@
 #include "skin/skin_controls.h"
 #include "skin/skin_frame.h"
 #include "skin/skin_progress_bar.h"
+#include "skin/skin_theme.h"
 
 namespace quorbit {
 
@@ -68,6 +69,7 @@ class TForm1 : public skin::SkinFrame {
   void RunnerMessage(uint32_t code, int32_t value);
 
   // Controls, named as their objectName.
+  skin::TsuiFileTheme* suiFileTheme1;
   skin::SkinPanel* Panel1;
   skin::SkinImageButton* suiImageButton1;
   skin::SkinImageButton* suiImageButton2;

@@ -169,6 +169,7 @@ void TsettingForm::BuildControls() {
   connect(suiheightSpinEdit, &QLineEdit::textChanged, this, &TsettingForm::suiheightSpinEditChange);
   connect(suiButton1, &QPushButton::clicked, this, [this] { CloseWith(ModalResult::kOk); });
   connect(suiButton2, &QPushButton::clicked, this, [this] { CloseWith(ModalResult::kCancel); });
+  suiFileTheme1 = LoadTheme(this, mainWindow_->appFolder);
 }
 
 // ---- Showing and closing -----------------------------------------------------------------

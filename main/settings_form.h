@@ -12,6 +12,7 @@
 #include "skin/skin_frame.h"
 #include "skin/skin_group_box.h"
 #include "skin/skin_spin_edit.h"
+#include "skin/skin_theme.h"
 
 namespace quorbit {
 
@@ -52,6 +53,7 @@ class TsettingForm : public skin::SkinFrame {
   void suiGroupBox3MouseDown(Qt::MouseButton button);
 
   // Controls, named as their objectName.
+  skin::TsuiFileTheme* suiFileTheme1;
   skin::SkinPanel* Panel1;
   skin::SkinGroupBox* suiGroupBox1;
   skin::SkinRadioButton* suiaviRadioButton;
