@@ -16,9 +16,10 @@ using testing_support::ProcessesWithEnvironment;
 using testing_support::ReadWholeFile;
 using testing_support::ZombieChildren;
 
-LiveWindow::LiveWindow() {
+LiveWindow::LiveWindow(const std::function<void(const std::string& appFolder)>& prepare) {
   std::filesystem::create_symlink(QUORBIT_APP_DIR "norcel", app_.File("norcel"));
   InstallEncoderPackage(app_.path());
+  if (prepare) prepare(app_.path());
   link_ = std::make_unique<HookedRunnerLink>(app_.path() + "/");
   form_ = std::make_unique<quorbit::TForm1>(&dialogs, link_.get(), app_.path());
   form_->show();

@@ -31,7 +31,8 @@ class LiveWindow {
  public:
   // Creates the program folder and the window, shows it and waits for the encoder to be
   // unpacked. The caller's system folder must be set already (PrivateSystemFolder).
-  LiveWindow();
+  // prepare, when given, is called with the program folder before the window exists.
+  explicit LiveWindow(const std::function<void(const std::string& appFolder)>& prepare = nullptr);
   // Ends a batch still running; does not wait for the runner.
   ~LiveWindow();
   LiveWindow(const LiveWindow&) = delete;
