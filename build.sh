@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 PACKAGES=(build-essential cmake pkg-config qt6-base-dev libjpeg-dev zlib1g-dev libzip-dev
-          libgtest-dev libgmock-dev ffmpeg xvfb xauth fonts-dejavu-core
+          libgtest-dev libgmock-dev ffmpeg xvfb xauth xdotool fonts-dejavu-core
           fonts-liberation2)
 
 install_missing() {
