@@ -15,6 +15,7 @@
 set -eEuo pipefail
 
 [ $# -eq 4 ] || { echo "usage: $0 BIN_DIR FFMPEG SCREENSHOT LOG" >&2; exit 2; }
+here=$(cd "$(dirname "$0")" && pwd)
 bin=$(cd "$1" 2> /dev/null && pwd) || { echo "smoke: FAILED: no program folder $1" >&2; exit 1; }
 ffmpeg=$2
 screenshot=$3
@@ -123,6 +124,7 @@ env -i PATH="$PATH" LANG=C.UTF-8 DISPLAY="$DISPLAY" HOME="$work/home" \
   XDG_CACHE_HOME="$work/cache" XDG_RUNTIME_DIR="$work/runtime" \
   QUORBIT_SYSTEM_DIR="$work/system" QT_QPA_PLATFORM=xcb \
   ${ASAN_OPTIONS:+ASAN_OPTIONS="$ASAN_OPTIONS"} ${UBSAN_OPTIONS:+UBSAN_OPTIONS="$UBSAN_OPTIONS"} \
+  LSAN_OPTIONS="suppressions=$here/lsan.supp:print_suppressions=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}" \
   "$app/quorbit" > "$work/quorbit.out" 2>&1 &
 quorbit_pid=$!
 say "started $app/quorbit (pid $quorbit_pid)"
