@@ -131,15 +131,16 @@ std::ostream& operator<<(std::ostream& out, const Row& row) {
   return out << row.name;
 }
 
+// The outcome of a row whose fake encoder must not be started.
+constexpr bool kNeverRuns = false;
+
 const std::string kScrambledHuge(common::kMaxScrambledCommand + 2, 'B');
 
 const std::vector<Row> kRows = {
     // The encoder.
     {"real encoder converts", Real(), {{"Done"}, kAllDone}},
     {"encoder missing", Placed(Encoder::kMissing), {{"Failed"}, Failures(1, 1)}},
-    {"encoder not executable",
-     Placed(Encoder::kNotExecutable),
-     {{"Failed"}, Failures(1, 1), false}},
+    {"encoder not executable", Placed(Encoder::kNotExecutable), {{"Failed"}, Failures(1, 1)}},
     {"encoder is a folder", Placed(Encoder::kFolder), {{"Failed"}, Failures(1, 1)}},
     {"encoder crashes", Fake({"err:time=1.0\\r", "signal:SEGV"}), {{"Failed"}, Failures(1, 1)}},
     {"encoder exits 0", Fake({"err:time=1.0\\r", "exit:0"}), {{"Done"}, kAllDone}},
@@ -166,29 +167,29 @@ const std::vector<Row> kRows = {
      {{"Failed"}, Failures(1, 1)}},
     {"runner refused at its single-instance check",
      Fake({"exit:0"}).With(During::kBlockRunner),
-     {{"Failed"}, Failures(1, 1), false}},
+     {{"Failed"}, Failures(1, 1), kNeverRuns}},
     {"stop within the first 220 ms",
      Fake({"exit:0"}).With(During::kStopBeforeJobIsRead),
-     {{"Ready"}, "", false}},
+     {{"Ready"}, "", kNeverRuns}},
     // The job file.
     {"job file of garbage",
      Fake({"exit:0"}).Job(std::string("\x7f\xfe garbage ") + '\0' + "\x01[Command\nW\n=C\n\xff"),
-     {{"Failed"}, Failures(1, 1), false}},
+     {{"Failed"}, Failures(1, 1), kNeverRuns}},
     {"job without C",
      Fake({"exit:0"}).Job("[Command]\nM=0\nW={W}\n"),
-     {{"Failed"}, Failures(1, 1), false}},
+     {{"Failed"}, Failures(1, 1), kNeverRuns}},
     {"job without W",
      Fake({"exit:0"}).Job("[Command]\nM=0\nC={C}\n"),
-     {{"Failed"}, Failures(1, 1), false}},
+     {{"Failed"}, Failures(1, 1), kNeverRuns}},
     {"job without M converts",
      Fake({"exit:0"}).Job("[Command]\nW={W}\nC={C}\n"),
      {{"Done"}, kAllDone}},
     {"job with a C too long",
      Fake({"exit:0"}).Job("[Command]\nM=0\nW={W}\nC=" + kScrambledHuge + "\n"),
-     {{"Failed"}, Failures(1, 1), false}},
+     {{"Failed"}, Failures(1, 1), kNeverRuns}},
     {"job with a C of 8 MiB without a newline",
      Fake({"exit:0"}).Job("[Command]\nM=0\nW={W}\nC=" + std::string(8 << 20, 'B')),
-     {{"Failed"}, Failures(1, 1), false}},
+     {{"Failed"}, Failures(1, 1), kNeverRuns}},
     // The output folder and the sources.
     {"output folder missing", Real().With(Output::kMissingFolder), {{"Ready"}, kNoFolder}},
     {"output folder is a file", Real().With(Output::kFileAsFolder), {{"Ready"}, kNoFolder}},
