@@ -399,9 +399,7 @@ TEST_P(BatchFaultTable, RowShowsTheTruthAndLeavesNothingBehind) {
 }
 
 std::string RowName(const ::testing::TestParamInfo<Row>& info) {
-  std::string name;
-  for (char c : info.param.name) name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-  return name;
+  return testing_support::AsTestName(info.param.name);
 }
 
 INSTANTIATE_TEST_SUITE_P(Batch, BatchFaultTable, ::testing::ValuesIn(kRows), RowName);

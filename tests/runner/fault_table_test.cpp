@@ -275,9 +275,7 @@ TEST_P(RunnerFaultTable, RowReportsTheTruthAndLeavesNothingBehind) {
 }
 
 std::string RowName(const ::testing::TestParamInfo<RunnerRow>& info) {
-  std::string name;
-  for (char c : info.param.name) name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-  return name;
+  return testing_support::AsTestName(info.param.name);
 }
 
 INSTANTIATE_TEST_SUITE_P(Runner, RunnerFaultTable, ::testing::ValuesIn(kRows), RowName);

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -198,6 +199,12 @@ std::vector<pid_t> ProcessesWithEnvironment(const std::string& entry) {
   }
   closedir(proc);
   return found;
+}
+
+std::string AsTestName(const std::string& text) {
+  std::string name;
+  for (char c : text) name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+  return name;
 }
 
 }  // namespace testing_support

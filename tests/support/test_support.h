@@ -74,6 +74,10 @@ std::vector<std::string> OpenDescriptors();
 // Zombie children of this process.
 int ZombieChildren();
 
+// The text with every character other than a letter or a digit made '_', as the name of a
+// table row's test must be.
+std::string AsTestName(const std::string& text);
+
 // Makes an FLV of the given length with the real encoder (160x120, with a sine tone unless
 // withAudio is false); false when it could not.
 bool MakeFlv(const std::string& path, double seconds, bool withAudio = true);
