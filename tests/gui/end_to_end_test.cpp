@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "gui_support.h"
+#include "live_window_support.h"
 #include "main/output_profile.h"
 
 namespace {
@@ -21,23 +22,11 @@ using quorbit::OutputFamily;
 using quorbit::TForm1;
 using testing_support::FileExists;
 using testing_support::MakeFlv;
-using testing_support::ProcessesWithEnvironment;
 using testing_support::ReadWholeFile;
 using testing_support::TempDir;
 using testing_support::WaitUntil;
 using testing_support::WriteWholeFile;
 using Rows = std::vector<std::vector<std::string>>;
-
-// Counts the jobs the window hands to the real runner.
-class CountingRunner : public quorbit::ProcessRunnerLink {
- public:
-  using ProcessRunnerLink::ProcessRunnerLink;
-  void StartJob(bool probe, const std::string& commandLine) override {
-    ++jobs;
-    ProcessRunnerLink::StartJob(probe, commandLine);
-  }
-  int jobs = 0;
-};
 
 class EndToEnd : public ::testing::Test {
  protected:
@@ -68,10 +57,7 @@ class EndToEnd : public ::testing::Test {
   }
 
   // Processes started for this test: runners and encoders.
-  std::vector<pid_t> Ours() const {
-    return ProcessesWithEnvironment("QUORBIT_SYSTEM_DIR=" +
-                                    system.folder().substr(0, system.folder().size() - 1));
-  }
+  static std::vector<pid_t> Ours() { return ProcessesOfThisSystemFolder(); }
 
   std::string Media(const std::string& name, double seconds, bool withAudio = true) {
     const std::string path = media.File(name);
@@ -120,7 +106,7 @@ class EndToEnd : public ::testing::Test {
   testing_support::PrivateSystemFolder system;
   TempDir app, media, out;
   FakeDialogs dialogs;
-  CountingRunner runner{app.path() + "/"};
+  HookedRunnerLink runner{app.path() + "/"};  // counts the jobs
   std::unique_ptr<TForm1> form;
   std::map<int, std::vector<std::string>> statuses;
 };

@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <signal.h>
+#include <stdlib.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -315,8 +316,11 @@ TEST_P(BatchFaultTable, RowShowsTheTruthAndLeavesNothingBehind) {
     case Output::kImmutableFolder:
       folder = out.File("locked");
       std::filesystem::create_directory(folder);
-      if (!immutable.set(folder))
+      if (!immutable.set(folder)) {
+        // CI runs as root on a disk that can: there the row must not pass unseen.
+        if (getenv("CI")) FAIL() << "cannot make a folder immutable here";
         GTEST_SKIP() << "this file system or process cannot make a folder immutable";
+      }
       break;
     case Output::kFolderAtOutput:
       std::filesystem::create_directories(out.File("a.mp3/inside"));
